@@ -19,11 +19,11 @@ pelmora_start_xvfb() {
       export DISPLAY=":$n"
       local i
       for i in $(seq 1 100); do
+        kill -0 "$XVFB_PID" 2>/dev/null || break   # lost the race for this number
         [ -e "/tmp/.X11-unix/X$n" ] && return 0
         sleep 0.1
       done
-      echo "Xvfb did not start" >&2
-      return 1
+      kill -0 "$XVFB_PID" 2>/dev/null && { echo "Xvfb did not start" >&2; return 1; }
     fi
   done
   echo "no free X display number" >&2
