@@ -1,10 +1,10 @@
 #include "readouts/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <system_error>
 
 namespace pelmora {
 namespace {
@@ -112,12 +112,45 @@ double textToNumber(std::string_view text) {
     negative = s.front() == '-';
     s.remove_prefix(1);
   }
-  double value = 0.0;
-  const auto result = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (result.ec == std::errc::result_out_of_range) {
-    value = std::numeric_limits<double>::infinity();
-  } else if (result.ec != std::errc{} || std::isnan(value)) {
-    value = 0.0;
+  // Decimal digits with an optional fraction and exponent. The first 19 significant digits are
+  // kept exactly; whole numbers of up to 15 digits read back exactly.
+  std::uint64_t mantissa = 0;
+  int significant = 0;
+  int exponent = 0;
+  bool anyDigit = false;
+  std::size_t i = 0;
+  const auto takeDigits = [&](bool fraction) {
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+      anyDigit = true;
+      if (significant < 19) {
+        mantissa = mantissa * 10u + static_cast<std::uint64_t>(s[i] - '0');
+        if (mantissa != 0) ++significant;
+        if (fraction) --exponent;
+      } else if (!fraction) {
+        ++exponent;
+      }
+    }
+  };
+  takeDigits(false);
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    takeDigits(true);
+  }
+  if (!anyDigit) return 0.0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    std::size_t j = i + 1;
+    bool negativeExponent = false;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) negativeExponent = s[j++] == '-';
+    if (j < s.size() && s[j] >= '0' && s[j] <= '9') {
+      int value = 0;
+      for (; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j) value = std::min(value * 10 + (s[j] - '0'), 100000);
+      exponent += negativeExponent ? -value : value;
+    }
+  }
+  double value = static_cast<double>(mantissa);
+  if (mantissa != 0) {
+    if (exponent > 0) value *= std::pow(10.0, exponent);
+    if (exponent < 0) value /= std::pow(10.0, -exponent);
   }
   return negative ? -value : value;
 }
@@ -129,6 +162,15 @@ Text intToText(std::int32_t n) {
 }
 
 Text realToText(double d) {
+  // Whole numbers below 10^13 are plain decimal digits under "%.13g"; they are written directly.
+  if (std::isfinite(d) && std::fabs(d) < 1e13 && d == std::trunc(d)) {
+    const auto whole = static_cast<std::int64_t>(d);
+    char buffer[24];
+    char* p = buffer;
+    if (whole == 0 && std::signbit(d)) *p++ = '-';
+    p = std::to_chars(p, buffer + sizeof buffer, whole).ptr;
+    return Text(buffer, p);
+  }
   char buffer[32];
   const int n = std::snprintf(buffer, sizeof buffer, "%.13g", d);
   return Text(buffer, static_cast<std::size_t>(n > 0 ? n : 0));

@@ -22,6 +22,7 @@ struct WindowState {
   const EventBindings* bindings = nullptr;
   bool eventsLive = false;  // from Created on; no handler runs before
   bool alwaysOnTop = false;
+  HWND lastFocus = nullptr;  // the control that had the focus when the window was deactivated
   UniqueIcon bigIcon;
   UniqueIcon smallIcon;
 };
@@ -134,6 +135,22 @@ void onDestroy() {
   }
 }
 
+// Like a dialog, the window gives the focus back to the control that had it when the user returns.
+void onActivate(HWND hwnd, WPARAM wParam) {
+  WindowState& w = window();
+  if (LOWORD(wParam) == WA_INACTIVE) {
+    const HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(hwnd, focus)) w.lastFocus = focus;
+  }
+}
+
+void onSetFocus() {
+  WindowState& w = window();
+  const HWND target = w.lastFocus != nullptr && IsWindow(w.lastFocus) ? w.lastFocus
+                                                                      : w.controls[indexOf(ControlName::editBox1)];
+  if (target != nullptr) SetFocus(target);
+}
+
 void onNcDestroy() {
   WindowState& w = window();
   const bool wasRunning = w.eventsLive;
@@ -141,6 +158,7 @@ void onNcDestroy() {
   w.controls.fill(nullptr);
   w.eventsLive = false;
   w.alwaysOnTop = false;
+  w.lastFocus = nullptr;
   w.bigIcon.reset();
   w.smallIcon.reset();
   if (wasRunning) PostQuitMessage(0);
@@ -151,6 +169,8 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND: onCommand(wParam, lParam); return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return onControlColour(wParam);
+    case WM_ACTIVATE: onActivate(hwnd, wParam); return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SETFOCUS: onSetFocus(); return 0;
     case WM_DESTROY: onDestroy(); return 0;
     case WM_NCDESTROY: onNcDestroy(); return DefWindowProcW(hwnd, message, wParam, lParam);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
