@@ -15,6 +15,16 @@ UniqueHglobal allocateTextBlock(std::string_view text) {
   return block;
 }
 
+UniqueHglobal allocateLocaleBlock(LCID locale) {
+  UniqueHglobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof locale));
+  if (!block) return block;
+  void* const bytes = GlobalLock(block.get());
+  if (bytes == nullptr) return UniqueHglobal();
+  std::memcpy(bytes, &locale, sizeof locale);
+  GlobalUnlock(block.get());
+  return block;
+}
+
 ClipboardSession::ClipboardSession(HWND owner, int attempts, DWORD waitMs) noexcept {
   for (int i = 0; i < attempts; ++i) {
     if (i > 0) Sleep(waitMs);
@@ -29,8 +39,8 @@ ClipboardSession::~ClipboardSession() {
   if (open_) CloseClipboard();
 }
 
-bool placeTextBlock(UniqueHglobal& block) {
-  if (SetClipboardData(CF_TEXT, block.get()) == nullptr) return false;
+bool placeBlock(UINT format, UniqueHglobal& block) {
+  if (SetClipboardData(format, block.get()) == nullptr) return false;
   (void)block.release();  // the clipboard owns the block now
   return true;
 }

@@ -20,6 +20,10 @@ using UniqueHglobal = UniqueHandle<HglobalTraits>;
 // empty when the memory cannot be had.
 UniqueHglobal allocateTextBlock(std::string_view text);
 
+// A block holding a locale identifier, for CF_LOCALE: it tells readers which code page the
+// CF_TEXT bytes are in.
+UniqueHglobal allocateLocaleBlock(LCID locale);
+
 class ClipboardSession {
  public:
   // Opens the clipboard for `owner`; while another program holds it open, tries again up to
@@ -37,8 +41,8 @@ class ClipboardSession {
 
 inline bool emptyClipboard() { return EmptyClipboard() != FALSE; }
 
-// Hands the block to the clipboard as CF_TEXT. On success the clipboard owns it and `block` is
+// Hands the block to the clipboard in `format`. On success the clipboard owns it and `block` is
 // left empty; on failure `block` still owns it.
-bool placeTextBlock(UniqueHglobal& block);
+bool placeBlock(UINT format, UniqueHglobal& block);
 
 }  // namespace pelmora::platform

@@ -17,6 +17,9 @@ constexpr std::string_view kSeparator = ",";
 constexpr int kClipboardAttempts = 11;
 constexpr DWORD kClipboardWaitMs = 10;
 
+// Chinese (PRC), whose ANSI code page is 936.
+constexpr LCID kTextLocale = 0x0804;
+
 void warnOnCoordinates(const wchar_t* text) {
   MessageBeep(MB_ICONWARNING);
   platform::showEditBalloon(controlWindow(ControlName::editBox1), L"Pelmora", text);
@@ -75,14 +78,19 @@ void copyHex() { copyWhole(ControlName::editBox4); }
 void applyPinOnTop() { writeAlwaysOnTop(readChecked(ControlName::checkBox1) == 1); }
 
 bool setClipboardText(HWND owner, std::string_view text) {
-  // The block is ready before the clipboard is touched, so running out of memory never leaves
+  // The blocks are ready before the clipboard is touched, so running out of memory never leaves
   // the user with an emptied clipboard.
   platform::UniqueHglobal block = platform::allocateTextBlock(text);
   if (!block) return false;
+  // The text is code page 936 whatever the system's code page: CF_LOCALE says so, so that
+  // programs reading the text as Unicode get the right characters on any system.
+  platform::UniqueHglobal locale = platform::allocateLocaleBlock(kTextLocale);
   const platform::ClipboardSession clipboard(owner, kClipboardAttempts, kClipboardWaitMs);
   if (!clipboard.isOpen()) return false;
   platform::emptyClipboard();
-  return platform::placeTextBlock(block);
+  if (!platform::placeBlock(CF_TEXT, block)) return false;
+  if (locale) platform::placeBlock(CF_LOCALE, locale);
+  return true;
 }
 
 }  // namespace pelmora
