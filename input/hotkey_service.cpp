@@ -36,11 +36,14 @@ std::int32_t registerHotkey(HWND window, HWND feedbackLabel, std::int32_t modifi
   HotkeyServiceState& s = state();
   s.feedbackWindow = feedbackLabel;
   const std::uint32_t flags = hotkeyFlags(modifierCode);
-  if (s.savedWindowProc == nullptr) s.savedWindowProc = platform::replaceWindowProc(window, hotkeyWindowProc);
+  if (s.savedWindowProc == nullptr) {
+    s.savedWindowProc = platform::replaceWindowProc(window, hotkeyWindowProc);
+  }
   ++s.registrationCount;
   ++s.hotkeySerial;
   s.lastHotkeyId = kHotkeyIdBase + static_cast<std::int32_t>(s.hotkeySerial);
-  const bool ok = platform::registerSystemHotkey(window, s.lastHotkeyId, flags, static_cast<UINT>(virtualKey));
+  const bool ok =
+      platform::registerSystemHotkey(window, s.lastHotkeyId, flags, static_cast<UINT>(virtualKey));
   return ok ? s.lastHotkeyId : 0;
 }
 
@@ -59,7 +62,8 @@ LRESULT CALLBACK hotkeyWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   const HotkeyServiceState& s = state();
   if (message == WM_HOTKEY) {
     const auto id = static_cast<std::uint32_t>(wParam);
-    if (id >= static_cast<std::uint32_t>(kHotkeyIdBase + 1) && id <= static_cast<std::uint32_t>(s.lastHotkeyId)) {
+    if (id >= static_cast<std::uint32_t>(kHotkeyIdBase + 1) &&
+        id <= static_cast<std::uint32_t>(s.lastHotkeyId)) {
       SendMessageW(s.feedbackWindow, kFeedbackMessage, wParam, 0);
     }
   }

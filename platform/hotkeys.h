@@ -8,7 +8,9 @@ namespace pelmora::platform {
 inline bool registerSystemHotkey(HWND window, int id, UINT flags, UINT virtualKey) {
   return RegisterHotKey(window, id, flags, virtualKey) != FALSE;
 }
-inline bool unregisterSystemHotkey(HWND window, int id) { return UnregisterHotKey(window, id) != FALSE; }
+inline bool unregisterSystemHotkey(HWND window, int id) {
+  return UnregisterHotKey(window, id) != FALSE;
+}
 
 // Installs `procedure` as the window's procedure and returns the one it replaces.
 inline WNDPROC replaceWindowProc(HWND window, WNDPROC procedure) {

@@ -8,7 +8,8 @@ using SetThreadDpiAwarenessContextFn = HANDLE(WINAPI*)(HANDLE);
 SetThreadDpiAwarenessContextFn setThreadDpiAwarenessContext() {
   static const auto fn = [] {
     const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    FARPROC proc = user32 != nullptr ? GetProcAddress(user32, "SetThreadDpiAwarenessContext") : nullptr;
+    FARPROC proc =
+        user32 != nullptr ? GetProcAddress(user32, "SetThreadDpiAwarenessContext") : nullptr;
     return reinterpret_cast<SetThreadDpiAwarenessContextFn>(reinterpret_cast<void*>(proc));
   }();
   return fn;

@@ -16,7 +16,8 @@ std::wstring widen936(std::string_view text) {
 std::string narrow936(std::wstring_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int n = WideCharToMultiByte(kTextCodePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(kTextCodePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(kTextCodePage, 0, text.data(), size, out.data(), n, nullptr, nullptr);
   return out;

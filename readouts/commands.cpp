@@ -43,7 +43,9 @@ void copyWhole(ControlName editBox) {
 
 void missingFieldAbort() { warnOnCoordinates(L"坐标须写成 x,y 的形式，例如 100,200。"); }
 
-void unreadableColourAbort() { warnOnCoordinates(L"无法读取该点的颜色：屏幕上没有这个位置的像素。"); }
+void unreadableColourAbort() {
+  warnOnCoordinates(L"无法读取该点的颜色：屏幕上没有这个位置的像素。");
+}
 
 void stopAndSample() {
   ProgramState& state = programState();

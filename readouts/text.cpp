@@ -143,7 +143,9 @@ double textToNumber(std::string_view text) {
     if (j < s.size() && (s[j] == '+' || s[j] == '-')) negativeExponent = s[j++] == '-';
     if (j < s.size() && s[j] >= '0' && s[j] <= '9') {
       int value = 0;
-      for (; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j) value = std::min(value * 10 + (s[j] - '0'), 100000);
+      for (; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j) {
+        value = std::min(value * 10 + (s[j] - '0'), 100000);
+      }
       exponent += negativeExponent ? -value : value;
     }
   }

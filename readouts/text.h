@@ -34,10 +34,10 @@ std::int32_t textToInt(std::string_view text);
 // cannot be read gives 0.
 double textToNumber(std::string_view text);
 
-Text intToText(std::int32_t n);     // "%d"
-Text realToText(double d);          // "%.13g"
-Text hexText(std::uint32_t n);      // "%X"
-std::int64_t realToInt(double d);   // truncation toward zero, saturating outside the 64-bit range
+Text intToText(std::int32_t n);    // "%d"
+Text realToText(double d);         // "%.13g"
+Text hexText(std::uint32_t n);     // "%X"
+std::int64_t realToInt(double d);  // truncation toward zero, saturating outside the 64-bit range
 Text concatTexts(std::initializer_list<std::string_view> texts);
 
 // Writes "x,y" into `out` (at least kCoordinateTextCapacity bytes) and returns its length. The

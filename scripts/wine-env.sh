@@ -45,6 +45,10 @@ pelmora_init_prefix() {
       wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
         /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
     done
+    # Debian's Wine does not load its own fonts (Tahoma, Marlett for the title-bar buttons)
+    # from where the package puts them; link them into the prefix.
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     wineserver -w
     touch "$WINEPREFIX/.pelmora-ready"
   fi

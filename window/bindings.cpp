@@ -21,7 +21,8 @@ constexpr FeedbackBinding kFeedbackBindings[] = {
 }  // namespace
 
 const EventBindings& pelmoraBindings() {
-  static const EventBindings bindings{&onCreated, &onWillBeDestroyed, kClickBindings, kFeedbackBindings};
+  static const EventBindings bindings{&onCreated, &onWillBeDestroyed, kClickBindings,
+                                      kFeedbackBindings};
   return bindings;
 }
 

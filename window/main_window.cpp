@@ -61,7 +61,8 @@ const ControlLayout* layoutById(int id) {
 const ControlLayout* layoutByWindow(HWND hwnd) {
   const auto& controls = window().controls;
   const auto it = std::find(controls.begin(), controls.end(), hwnd);
-  return it == controls.end() ? nullptr : &kControls[static_cast<std::size_t>(it - controls.begin())];
+  return it == controls.end() ? nullptr
+                              : &kControls[static_cast<std::size_t>(it - controls.begin())];
 }
 
 void raiseClicked(ControlName name) {
@@ -109,7 +110,8 @@ LRESULT CALLBACK labelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     }
     case kFeedbackMessage:
       if (const ControlLayout* layout = layoutByWindow(hwnd)) {
-        raiseFeedback(layout->name, static_cast<std::int32_t>(wParam), static_cast<std::int32_t>(lParam));
+        raiseFeedback(layout->name, static_cast<std::int32_t>(wParam),
+                      static_cast<std::int32_t>(lParam));
       }
       return 0;
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -146,8 +148,9 @@ void onActivate(HWND hwnd, WPARAM wParam) {
 
 void onSetFocus() {
   WindowState& w = window();
-  const HWND target = w.lastFocus != nullptr && IsWindow(w.lastFocus) ? w.lastFocus
-                                                                      : w.controls[indexOf(ControlName::editBox1)];
+  const HWND target = w.lastFocus != nullptr && IsWindow(w.lastFocus)
+                          ? w.lastFocus
+                          : w.controls[indexOf(ControlName::editBox1)];
   if (target != nullptr) SetFocus(target);
 }
 
@@ -169,7 +172,9 @@ LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND: onCommand(wParam, lParam); return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return onControlColour(wParam);
-    case WM_ACTIVATE: onActivate(hwnd, wParam); return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_ACTIVATE:
+      onActivate(hwnd, wParam);
+      return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_SETFOCUS: onSetFocus(); return 0;
     case WM_DESTROY: onDestroy(); return 0;
     case WM_NCDESTROY: onNcDestroy(); return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -203,9 +208,9 @@ HWND createMainWindow(HINSTANCE instance) {
   // Centred on the whole primary screen, task bar included.
   const int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWindow.width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - kMainWindow.height) / 2;
-  const HWND hwnd = CreateWindowExW(0, kMainWindowClass, kMainWindow.caption, kMainStyle, left, top,
-                                    kMainWindow.width, kMainWindow.height, nullptr, nullptr, instance,
-                                    nullptr);
+  const HWND hwnd =
+      CreateWindowExW(0, kMainWindowClass, kMainWindow.caption, kMainStyle, left, top,
+                      kMainWindow.width, kMainWindow.height, nullptr, nullptr, instance, nullptr);
   if (hwnd == nullptr) return nullptr;
   RECT rect;
   GetWindowRect(hwnd, &rect);
@@ -215,7 +220,8 @@ HWND createMainWindow(HINSTANCE instance) {
   }
   WindowState& w = window();
   w.bigIcon.reset(static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON, 32, 32, 0)));
-  w.smallIcon.reset(static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON, 16, 16, 0)));
+  w.smallIcon.reset(
+      static_cast<HICON>(LoadImageW(instance, L"DEFAULT_ICON", IMAGE_ICON, 16, 16, 0)));
   platform::setIcon(hwnd, ICON_BIG, w.bigIcon.get());
   platform::setIcon(hwnd, ICON_SMALL, w.smallIcon.get());
   platform::setFont(hwnd, platform::guiFont());
@@ -226,17 +232,18 @@ HWND createMainWindow(HINSTANCE instance) {
 void applyEditHeightRule(HWND edit, const ControlLayout& layout) {
   const int minimum = platform::fontLineHeight(edit) + 2 * GetSystemMetrics(SM_CYEDGE);
   if (layout.height < minimum) {
-    SetWindowPos(edit, nullptr, 0, 0, layout.width, minimum, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(edit, nullptr, 0, 0, layout.width, minimum,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
 HWND createControl(HINSTANCE instance, HWND parent, const ControlLayout& layout) {
   const KindStyle kind = kindStyle(layout.kind);
   const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | kind.style | (layout.tabStop ? WS_TABSTOP : 0);
-  const HWND hwnd = CreateWindowExW(kind.exStyle, kind.windowClass, layout.text, style, layout.left,
-                                    layout.top, layout.width, layout.height, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(layout.name))),
-                                    instance, nullptr);
+  const HWND hwnd = CreateWindowExW(
+      kind.exStyle, kind.windowClass, layout.text, style, layout.left, layout.top, layout.width,
+      layout.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(layout.name))),
+      instance, nullptr);
   if (hwnd == nullptr) return nullptr;
   // Each control lies above those created before it.
   SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -266,7 +273,8 @@ void moveFocus(bool forward) {
   for (std::size_t step = 1; step <= n; ++step) {
     const std::size_t candidate = forward ? (index + step) % n : (index + n - step) % n;
     const HWND hwnd = controls[candidate];
-    if (kControls[candidate].tabStop && hwnd != nullptr && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+    if (kControls[candidate].tabStop && hwnd != nullptr && IsWindowVisible(hwnd) &&
+        IsWindowEnabled(hwnd)) {
       SetFocus(hwnd);
       return;
     }
