@@ -19,7 +19,7 @@ using UniqueIcon = platform::UniqueHandle<IconTraits>;
 struct WindowState {
   HWND main = nullptr;
   std::array<HWND, kControlCount> controls{};
-  const EventBindings* bindings = nullptr;
+  EventBindings bindings;  // a copy: the caller's object may be a temporary
   bool eventsLive = false;  // from Created on; no handler runs before
   bool alwaysOnTop = false;
   HWND lastFocus = nullptr;  // the control that had the focus when the window was deactivated
@@ -67,16 +67,16 @@ const ControlLayout* layoutByWindow(HWND hwnd) {
 
 void raiseClicked(ControlName name) {
   const WindowState& w = window();
-  if (!w.eventsLive || w.bindings == nullptr) return;
-  for (const ClickBinding& binding : w.bindings->clicked) {
+  if (!w.eventsLive) return;
+  for (const ClickBinding& binding : w.bindings.clicked) {
     if (binding.control == name && binding.command != nullptr) binding.command();
   }
 }
 
 void raiseFeedback(ControlName name, std::int32_t first, std::int32_t second) {
   const WindowState& w = window();
-  if (!w.eventsLive || w.bindings == nullptr) return;
-  for (const FeedbackBinding& binding : w.bindings->feedback) {
+  if (!w.eventsLive) return;
+  for (const FeedbackBinding& binding : w.bindings.feedback) {
     if (binding.control == name && binding.handler != nullptr) binding.handler(first, second);
   }
 }
@@ -103,6 +103,7 @@ LRESULT CALLBACK labelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   switch (message) {
     case WM_PAINT: paintLabel(hwnd); return 0;
     case WM_ERASEBKGND: return 1;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(platform::guiFont());
     case WM_SETTEXT: {
       const LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
       InvalidateRect(hwnd, nullptr, FALSE);
@@ -132,8 +133,8 @@ LRESULT onControlColour(WPARAM wParam) {
 
 void onDestroy() {
   WindowState& w = window();
-  if (w.eventsLive && w.bindings != nullptr && w.bindings->willBeDestroyed != nullptr) {
-    w.bindings->willBeDestroyed();
+  if (w.eventsLive && w.bindings.willBeDestroyed != nullptr) {
+    w.bindings.willBeDestroyed();
   }
 }
 
@@ -288,7 +289,7 @@ bool keyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }
 bool buildMainWindow(HINSTANCE instance, const EventBindings& bindings) {
   WindowState& w = window();
   if (w.main != nullptr || !registerClasses(instance)) return false;
-  w.bindings = &bindings;
+  w.bindings = bindings;
   w.eventsLive = false;
   w.main = createMainWindow(instance);
   if (w.main == nullptr) return false;
@@ -309,7 +310,7 @@ bool buildMainWindow(HINSTANCE instance, const EventBindings& bindings) {
 void raiseCreatedAndShow() {
   WindowState& w = window();
   w.eventsLive = true;
-  if (w.bindings->created != nullptr) w.bindings->created();
+  if (w.bindings.created != nullptr) w.bindings.created();
   if (w.main == nullptr) return;
   ShowWindow(w.main, SW_SHOW);
   SetForegroundWindow(w.main);

@@ -14,7 +14,8 @@ namespace pelmora {
 
 // Builds the main window and all its controls, still hidden, centred on the primary screen.
 // No handler runs while this goes on. Returns false, with nothing left behind, when the window
-// or one of its controls cannot be created.
+// or one of its controls cannot be created. The bindings are copied; the tables their spans
+// name must outlive the window.
 bool buildMainWindow(HINSTANCE instance, const EventBindings& bindings);
 
 // Raises Created, then shows and activates the window with the focus in 编辑框1.

@@ -25,6 +25,11 @@ bool pumpMessages(std::chrono::milliseconds duration, int* exitCode) {
   return false;
 }
 
+const EventBindings& noHandlers() {
+  static const EventBindings bindings{};
+  return bindings;
+}
+
 bool startMainWindow(const EventBindings& bindings) {
   if (!buildMainWindow(GetModuleHandleW(nullptr), bindings)) return false;
   raiseCreatedAndShow();
@@ -58,6 +63,56 @@ void pressKey(WORD virtualKey, std::initializer_list<WORD> modifiers) {
   key(virtualKey, true);
   for (auto it = modifiers.end(); it != modifiers.begin();) key(*--it, true);
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool bringToForeground() {
+  const HWND main = mainWindow();
+  if (main == nullptr) return false;
+  SetForegroundWindow(main);
+  return pumpUntil([main] { return GetForegroundWindow() == main; });
+}
+
+bool clickAt(POINT desktopPoint) {
+  // Absolute coordinates run 0..65535 over the desktop; Wine truncates, so round up.
+  const LONG width = GetSystemMetrics(SM_CXSCREEN);
+  const LONG height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT inputs[3]{};
+  for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+  inputs[0].mi.dx = static_cast<LONG>((desktopPoint.x * 65536LL + width - 1) / width);
+  inputs[0].mi.dy = static_cast<LONG>((desktopPoint.y * 65536LL + height - 1) / height);
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, inputs, sizeof(INPUT));
+  const bool arrived = pumpUntil([desktopPoint] {
+    POINT cursor;
+    return GetCursorPos(&cursor) && cursor.x == desktopPoint.x && cursor.y == desktopPoint.y;
+  });
+  if (!arrived) return false;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs + 1, sizeof(INPUT));
+  return true;
+}
+
+void typeText(std::wstring_view text) {
+  std::vector<INPUT> inputs;
+  for (const wchar_t c : text) {
+    for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wScan = static_cast<WORD>(c);
+      input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      inputs.push_back(input);
+    }
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+std::wstring windowTextW(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return text;
 }
 
 std::string cp936(const wchar_t* text) { return platform::narrow936(text); }
