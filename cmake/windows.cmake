@@ -78,6 +78,7 @@ include(cmake/package.cmake OPTIONAL)
 if(BUILD_TESTING)
   add_subdirectory(tests/win32)
   add_subdirectory(tests/e2e)
+  add_subdirectory(tests/soak)
 endif()
 
 # The benchmark programs (bench/run builds and runs them; the default build leaves them out).
