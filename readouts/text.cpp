@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace pelmora {
@@ -163,19 +162,127 @@ Text intToText(std::int32_t n) {
   return Text(buffer, result.ptr);
 }
 
-Text realToText(double d) {
-  // Whole numbers below 10^13 are plain decimal digits under "%.13g"; they are written directly.
-  if (std::isfinite(d) && std::fabs(d) < 1e13 && d == std::trunc(d)) {
-    const auto whole = static_cast<std::int64_t>(d);
-    char buffer[24];
-    char* p = buffer;
-    if (whole == 0 && std::signbit(d)) *p++ = '-';
-    p = std::to_chars(p, buffer + sizeof buffer, whole).ptr;
-    return Text(buffer, p);
+namespace {
+
+// The exact decimal digits of a finite, non-zero magnitude: |d| = digits * 10^-scale. A double is
+// m * 2^e; for e < 0 that is (m * 5^-e) / 10^-e, so the digits come from an integer product.
+struct ExactDecimal {
+  std::string digits;
+  int scale = 0;
+};
+
+ExactDecimal exactDecimal(double magnitude) {
+  int exponent = 0;
+  const double fraction = std::frexp(magnitude, &exponent);  // magnitude = fraction * 2^exponent
+  auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+  exponent -= 53;
+  while ((mantissa & 1u) == 0) {
+    mantissa >>= 1;
+    ++exponent;
   }
-  char buffer[32];
-  const int n = std::snprintf(buffer, sizeof buffer, "%.13g", d);
-  return Text(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
+  std::vector<std::uint32_t> words{static_cast<std::uint32_t>(mantissa),
+                                   static_cast<std::uint32_t>(mantissa >> 32)};
+  const auto multiply = [&words](std::uint32_t factor) {
+    std::uint64_t carry = 0;
+    for (std::uint32_t& word : words) {
+      const std::uint64_t product = static_cast<std::uint64_t>(word) * factor + carry;
+      word = static_cast<std::uint32_t>(product);
+      carry = product >> 32;
+    }
+    if (carry != 0) words.push_back(static_cast<std::uint32_t>(carry));
+  };
+  ExactDecimal result;
+  if (exponent >= 0) {
+    for (int left = exponent; left > 0; left -= 16) multiply(1u << std::min(left, 16));
+  } else {
+    result.scale = -exponent;
+    for (int left = result.scale; left > 0; left -= 13) {
+      std::uint32_t factor = 1;
+      for (int i = 0; i < std::min(left, 13); ++i) factor *= 5;
+      multiply(factor);
+    }
+  }
+  // Base 10^9 chunks, least significant first, by repeated division.
+  std::vector<std::uint32_t> chunks;
+  while (!(words.size() == 1 && words[0] == 0) && !words.empty()) {
+    std::uint64_t remainder = 0;
+    for (std::size_t i = words.size(); i-- > 0;) {
+      const std::uint64_t current = (remainder << 32) | words[i];
+      words[i] = static_cast<std::uint32_t>(current / 1000000000u);
+      remainder = current % 1000000000u;
+    }
+    chunks.push_back(static_cast<std::uint32_t>(remainder));
+    while (words.size() > 1 && words.back() == 0) words.pop_back();
+  }
+  for (std::size_t i = chunks.size(); i-- > 0;) {
+    char buffer[9];
+    std::uint32_t chunk = chunks[i];
+    for (int k = 8; k >= 0; --k, chunk /= 10) buffer[k] = static_cast<char>('0' + chunk % 10);
+    result.digits.append(buffer, sizeof buffer);
+  }
+  result.digits.erase(0, std::min(result.digits.find_first_not_of('0'), result.digits.size() - 1));
+  return result;
+}
+
+}  // namespace
+
+Text realToText(double d) {
+  constexpr int kPrecision = 13;
+  Text out;
+  if (std::signbit(d)) out.push_back('-');
+  if (std::isnan(d)) return out + "nan";
+  if (std::isinf(d)) return out + "inf";
+  if (d == 0.0) return out + "0";
+
+  // Round the exact digits to 13 significant ones, ties to even, as printf does.
+  ExactDecimal exact = exactDecimal(std::fabs(d));
+  std::string& digits = exact.digits;
+  int point = static_cast<int>(digits.size()) - exact.scale;  // digits before the decimal point
+  if (digits.size() > static_cast<std::size_t>(kPrecision)) {
+    const char next = digits[kPrecision];
+    const bool beyond = digits.find_first_not_of('0', kPrecision + 1) != std::string::npos;
+    const bool odd = (digits[kPrecision - 1] - '0') % 2 == 1;
+    digits.resize(kPrecision);
+    if (next > '5' || (next == '5' && (beyond || odd))) {
+      int i = kPrecision - 1;
+      while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9')
+        digits[static_cast<std::size_t>(i--)] = '0';
+      if (i >= 0) {
+        ++digits[static_cast<std::size_t>(i)];
+      } else {
+        digits.insert(digits.begin(), '1');
+        digits.pop_back();
+        ++point;
+      }
+    }
+  }
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+  const int exponent10 = point - 1;
+  if (exponent10 < -4 || exponent10 >= kPrecision) {
+    out.push_back(digits[0]);
+    if (digits.size() > 1) {
+      out.push_back('.');
+      out.append(digits, 1);
+    }
+    out.push_back('e');
+    out.push_back(exponent10 < 0 ? '-' : '+');
+    const int magnitude = exponent10 < 0 ? -exponent10 : exponent10;
+    if (magnitude < 10) out.push_back('0');
+    out.append(intToText(magnitude));
+  } else if (point <= 0) {
+    out.append("0.");
+    out.append(static_cast<std::size_t>(-point), '0');
+    out.append(digits);
+  } else if (static_cast<std::size_t>(point) >= digits.size()) {
+    out.append(digits);
+    out.append(static_cast<std::size_t>(point) - digits.size(), '0');
+  } else {
+    out.append(digits, 0, static_cast<std::size_t>(point));
+    out.push_back('.');
+    out.append(digits, static_cast<std::size_t>(point));
+  }
+  return out;
 }
 
 Text hexText(std::uint32_t n) {

@@ -19,7 +19,7 @@ using UniqueIcon = platform::UniqueHandle<IconTraits>;
 struct WindowState {
   HWND main = nullptr;
   std::array<HWND, kControlCount> controls{};
-  EventBindings bindings;  // a copy: the caller's object may be a temporary
+  EventBindings bindings;   // a copy: the caller's object may be a temporary
   bool eventsLive = false;  // from Created on; no handler runs before
   bool alwaysOnTop = false;
   HWND lastFocus = nullptr;  // the control that had the focus when the window was deactivated
