@@ -26,6 +26,14 @@ constexpr char foldDoubleByte(unsigned char lead, unsigned char trail) {
   return 0;
 }
 
+// Takes an optional "+" or "-" off the front; true for "-".
+bool takeSign(std::string_view& s) {
+  if (s.empty() || (s.front() != '+' && s.front() != '-')) return false;
+  const bool negative = s.front() == '-';
+  s.remove_prefix(1);
+  return negative;
+}
+
 std::string_view skipBlanks(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size() && isBlank(static_cast<unsigned char>(s[i]))) ++i;
@@ -89,11 +97,7 @@ Text normaliseText(std::string_view text) {
 std::int32_t textToInt(std::string_view text) {
   const Text normal = normaliseText(text);
   std::string_view s = skipBlanks(normal);
-  bool negative = false;
-  if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
+  const bool negative = takeSign(s);
   std::uint32_t value = 0;
   for (const char c : s) {
     if (c < '0' || c > '9') break;
@@ -106,11 +110,7 @@ std::int32_t textToInt(std::string_view text) {
 double textToNumber(std::string_view text) {
   const Text normal = normaliseText(text);
   std::string_view s = skipBlanks(normal);
-  bool negative = false;
-  if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
+  const bool negative = takeSign(s);
   // Decimal digits with an optional fraction and exponent. The first 19 significant digits are
   // kept exactly; whole numbers of up to 15 digits read back exactly.
   std::uint64_t mantissa = 0;
