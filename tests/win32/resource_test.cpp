@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <string_view>
@@ -27,9 +28,13 @@ namespace pelmora {
 namespace {
 
 // The program file as a Windows path: Wine shows the Unix root as drive Z:, and the loader
-// wants backslashes.
+// wants backslashes. PELMORA_EXE_UNDER_TEST names another copy, such as the one in the release
+// archive.
 std::wstring exePath() {
   std::wstring path = L"" PELMORA_EXE;
+  if (const wchar_t* other = _wgetenv(L"PELMORA_EXE_UNDER_TEST"); other != nullptr && *other != 0) {
+    path = other;
+  }
   std::replace(path.begin(), path.end(), L'/', L'\\');
   return path;
 }
