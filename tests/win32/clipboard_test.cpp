@@ -1,5 +1,7 @@
 // The copy buttons, the clipboard operation behind them, and the keep-on-top check box, driven
 // through the real window and its bindings.
+#include "platform/clipboard.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -438,6 +440,35 @@ TEST_F(PinOnTop, FollowsTheCheckBoxWithoutMovingOrActivating) {
     testing::pumpMessages(20ms);
     EXPECT_EQ(isAbove(main, other.hwnd()), ticked);
   }
+}
+
+}  // namespace
+}  // namespace pelmora
+
+namespace pelmora {
+namespace {
+
+// A block the clipboard refused stays with its owner, who frees it; one it took is given up.
+TEST(ClipboardBlock, StaysOwnedUnlessTheClipboardTakesIt) {
+  platform::UniqueHglobal refused = platform::allocateTextBlock("refused");
+  ASSERT_TRUE(refused);
+  // Without an open clipboard SetClipboardData fails.
+  EXPECT_FALSE(platform::placeBlock(CF_TEXT, refused));
+  EXPECT_TRUE(refused) << "a refused block must still be owned (and freed) by the caller";
+  EXPECT_NE(GlobalSize(refused.get()), 0u);
+
+  const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(owner, nullptr);
+  {
+    const platform::ClipboardSession session(owner, 11, 10);
+    ASSERT_TRUE(session.isOpen());
+    ASSERT_TRUE(platform::emptyClipboard());
+    platform::UniqueHglobal taken = platform::allocateTextBlock("taken");
+    EXPECT_TRUE(platform::placeBlock(CF_TEXT, taken));
+    EXPECT_FALSE(taken) << "the clipboard owns the block now";
+  }
+  DestroyWindow(owner);
 }
 
 }  // namespace
