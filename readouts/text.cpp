@@ -245,8 +245,9 @@ Text realToText(double d) {
     digits.resize(kPrecision);
     if (next > '5' || (next == '5' && (beyond || odd))) {
       int i = kPrecision - 1;
-      while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9')
+      while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') {
         digits[static_cast<std::size_t>(i--)] = '0';
+      }
       if (i >= 0) {
         ++digits[static_cast<std::size_t>(i)];
       } else {
