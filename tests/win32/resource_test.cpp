@@ -183,7 +183,8 @@ TEST_F(VersionResource, FixedInfoCarriesTheProjectVersionForAnApplication) {
 
 // ---- Icon ------------------------------------------------------------------------------------
 
-class IconResource : public PelmoraExe {
+// The program file loaded as data, for reading its resources.
+class LoadedPelmoraExe : public PelmoraExe {
  protected:
   void SetUp() override {
     PelmoraExe::SetUp();
@@ -194,6 +195,8 @@ class IconResource : public PelmoraExe {
 
   UniqueModule module_;
 };
+
+class IconResource : public LoadedPelmoraExe {};
 
 TEST_F(IconResource, FirstIconGroupIsDefaultIcon) {
   // Explorer shows the first icon group of the resource directory as the file's icon.
@@ -272,20 +275,17 @@ std::string attribute(std::string_view tag, std::string_view name) {
   return {};
 }
 
-class ManifestResource : public PelmoraExe {
+class ManifestResource : public LoadedPelmoraExe {
  protected:
   void SetUp() override {
-    PelmoraExe::SetUp();
+    LoadedPelmoraExe::SetUp();
     if (HasFatalFailure()) return;
-    module_ = loadAsData();
-    ASSERT_TRUE(module_) << "LoadLibraryExW failed: " << GetLastError();
     const std::vector<std::uint8_t> bytes =
         resourceBytes(module_.get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_FALSE(bytes.empty()) << "no manifest resource 1";
     xml_.assign(bytes.begin(), bytes.end());
   }
 
-  UniqueModule module_;
   std::string xml_;
 };
 
