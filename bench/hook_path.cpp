@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/events.h"
+#include "clock.h"
 #include "input/tracking.h"
 #include "platform/win32.h"
 #include "readouts/text.h"
@@ -24,16 +25,7 @@
 
 namespace {
 
-double seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / frequency;
-}
+using pelmora::bench::seconds;
 
 void dispatchPending() {
   MSG message;

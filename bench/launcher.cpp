@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "clock.h"
 #include "platform/win32.h"
 
 namespace {
@@ -55,16 +56,7 @@ std::string narrow(const std::wstring& text) {
   return out;
 }
 
-double milliseconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
-}
+double milliseconds() { return pelmora::bench::seconds() * 1000.0; }
 
 bool hotkeyTaken(UINT virtualKey) {
   constexpr int kProbeId = 0xB000;
